@@ -1,0 +1,40 @@
+// orvale: the command-line tool. The same engines as the programs, without
+// windows, for scripting and testing.
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "MakeDbCommand.h"
+
+namespace {
+
+void usage() {
+  std::puts(
+      "usage: orvale COMMAND [options]\n"
+      "\n"
+      "commands:\n"
+      "  makedb [--data DIR] [--no-structures] [--tiny] START_DIR\n"
+      "      builds the demo databases of both editions from the source files in DIR\n"
+      "      (default: the source tree's data/demo) into START_DIR/OrvaleQuery and\n"
+      "      START_DIR/Talvex\n"
+      "  makedb --synthetic [--seed S] [--experiments N] [--data DIR] START_DIR\n"
+      "      builds a full-scale full-edition database into START_DIR/OrvaleQuery\n"
+      "      (default 120000 experiments, 12000 ligands, 200 metals, 30000 references)");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    usage();
+    return args.empty() ? 2 : 0;
+  }
+  const std::string command = args[0];
+  args.erase(args.begin());
+  if (command == "makedb") return orvale::runMakeDb(args);
+  std::fprintf(stderr, "orvale: unknown command \"%s\"\n", command.c_str());
+  usage();
+  return 2;
+}

@@ -275,6 +275,13 @@ std::string startOfNameForm(const std::string& name) {
       s.erase(0, k);
       changed = true;
     }
+    // A single atom locant such as "N," or "O'-".
+    if (s.size() > 2 && std::string_view("NOSnos").find(s[0]) != std::string_view::npos &&
+        std::string_view(",'-").find(s[1]) != std::string_view::npos) {
+      s.erase(0, 1);
+      changed = true;
+      continue;
+    }
     for (const char* p : prefixes) {
       const std::size_t len = std::string_view(p).size();
       if (s.size() > len) {

@@ -161,7 +161,9 @@ TEST_F(MakeDb, ReferencesNewestFirstAndAuthorListsComplete) {
       all += lists.field("AUTH_LIST");
     }
     for (int k = 0; k < count; ++k) EXPECT_TRUE(journalOf.count(all.substr(7 * k, 7))) << auth.field("AUTH_NAM") << k;
-    if (count > 1) EXPECT_GE(all.substr(0, 4), all.substr(7, 4));
+    if (count > 1) {
+      EXPECT_GE(all.substr(0, 4), all.substr(7, 4));
+    }
   }
   EXPECT_GT(withContinuation, 0);
 }

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "MakeDbCommand.h"
+#include "MolCommand.h"
+#include "SpeciateCommand.h"
 
 namespace {
 
@@ -34,6 +36,8 @@ int main(int argc, char** argv) {
   const std::string command = args[0];
   args.erase(args.begin());
   if (command == "makedb") return orvale::runMakeDb(args);
+  if (command == "mol") return orvale::runMol(args);
+  if (command == "speciate") return orvale::runSpeciate(args);
   std::fprintf(stderr, "orvale: unknown command \"%s\"\n", command.c_str());
   usage();
   return 2;

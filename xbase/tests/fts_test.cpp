@@ -81,7 +81,7 @@ TEST(Fts, BadFilesFailWithTheFileName) {
     std::string content;
   } cases[] = {
       {"empty", ""},
-      {"foreign bytes", std::string("FTS32 index\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 32)},
+      {"foreign bytes", std::string("FTS32 index") + std::string(21, '\0')},
       {"header only", good.substr(0, 24)},
       {"cut inside a text", good.substr(0, good.size() - 7)},
       {"trailer missing", good.substr(0, good.size() - 4)},

@@ -490,9 +490,9 @@ bool Table::openIndex(std::string_view pathArg) {
 
 bool Table::selectOrder(int n) {
   if (!d->isOpen) return false;
-  if (n < 0 || n > static_cast<int>(d->orders.size()))
-    return d->fail("Order " + std::to_string(n) + " is not open.\rFile: " + d->path);
   try {
+    if (n < 0 || n > static_cast<int>(d->orders.size()))
+      return d->fail("Order " + std::to_string(n) + " is not open.\rFile: " + d->path);
     d->flushRecord();
     d->current = n;
     d->syncPosition();

@@ -603,7 +603,10 @@ int Table::fieldPos(std::string_view name) const {
 std::string Table::field(std::string_view name) const {
   int p = fieldPos(name);
   if (p == 0) {
-    if (d->isOpen) d->error = "Unknown field " + std::string(name) + ".\rFile: " + d->path;
+    try {
+      if (d->isOpen) d->error = "Unknown field " + std::string(name) + ".\rFile: " + d->path;
+    } catch (...) {
+    }
     return {};
   }
   return field(p);
@@ -662,8 +665,8 @@ std::int32_t Table::locate(std::string_view expression) {
 
 bool Table::appendBlank() {
   if (!d->isOpen) return false;
-  if (d->readOnly) return d->fail("The table is open read-only.\rFile: " + d->path);
   try {
+    if (d->readOnly) return d->fail("The table is open read-only.\rFile: " + d->path);
     if (!d->flushRecord()) return false;
     if (d->count >= 0x7FFFFFF0) return d->fail("The table is full.\rFile: " + d->path);
     d->data.append(d->recLen, ' ');
@@ -690,7 +693,10 @@ bool Table::appendBlank() {
 bool Table::replace(std::string_view fieldName, std::string_view value) {
   int p = fieldPos(fieldName);
   if (p == 0) {
-    if (d->isOpen) return d->fail("Unknown field " + std::string(fieldName) + ".\rFile: " + d->path);
+    try {
+      if (d->isOpen) return d->fail("Unknown field " + std::string(fieldName) + ".\rFile: " + d->path);
+    } catch (...) {
+    }
     return false;
   }
   return replace(p, value);
@@ -698,11 +704,11 @@ bool Table::replace(std::string_view fieldName, std::string_view value) {
 
 bool Table::replace(int pos, std::string_view value) {
   if (!d->isOpen) return false;
-  if (d->readOnly) return d->fail("The table is open read-only.\rFile: " + d->path);
-  if (d->eofFlag) return d->fail("No current record to replace.\rFile: " + d->path);
-  if (pos < 1 || pos > static_cast<int>(d->fields.size()))
-    return d->fail("Field " + std::to_string(pos) + " does not exist.\rFile: " + d->path);
   try {
+    if (d->readOnly) return d->fail("The table is open read-only.\rFile: " + d->path);
+    if (d->eofFlag) return d->fail("No current record to replace.\rFile: " + d->path);
+    if (pos < 1 || pos > static_cast<int>(d->fields.size()))
+      return d->fail("Field " + std::to_string(pos) + " does not exist.\rFile: " + d->path);
     const Field& f = d->fields[static_cast<std::size_t>(pos - 1)];
     if (!d->recDirty) {
       d->origRec.assign(d->rec(d->recno), d->recLen);
@@ -828,9 +834,11 @@ bool Table::replace(int pos, std::string_view value) {
 
 bool Table::commit() {
   if (!d->isOpen) return false;
-  if (d->readOnly) return d->fail("The table is open read-only.\rFile: " + d->path);
   try {
+    if (d->readOnly) return d->fail("The table is open read-only.\rFile: " + d->path);
     bool ok = d->flushRecord();
+    // Others may read a shared table: its changes go to the file at once.
+    if (!d->exclusive) ok = d->flushToDisk() && ok;
     return ok;
   } catch (...) {
     return d->fail("Commit failed.\rFile: " + d->path);

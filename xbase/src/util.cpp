@@ -78,9 +78,13 @@ bool fileExists(std::string_view path) {
 }
 
 std::string descendKey(std::string_view key) {
-  std::string out(key);
-  for (char& c : out) c = static_cast<char>((256 - static_cast<unsigned char>(c)) & 0xFF);
-  return out;
+  try {
+    std::string out(key);
+    for (char& c : out) c = static_cast<char>((256 - static_cast<unsigned char>(c)) & 0xFF);
+    return out;
+  } catch (...) {
+    return {};
+  }
 }
 
 namespace detail {

@@ -165,6 +165,22 @@ TEST(TableWrite, ManyAppendsSurviveReopen) {
   EXPECT_EQ(std::filesystem::file_size(p), 32u + 32 * 3 + 1 + 6000u * (1 + 7 + 200 + 8) + 1);
 }
 
+TEST(TableWrite, CommitOnASharedTableReachesOtherReaders) {
+  TempDir dir;
+  std::string p = dir.file("shared.dbf");
+  makeTable(p, {{"V", 'C', 4}}, {{"a"}});
+  Table writer;
+  ASSERT_TRUE(writer.open(p, Share::Shared, Access::ReadWrite));
+  ASSERT_TRUE(writer.appendBlank());
+  ASSERT_TRUE(writer.replace("V", "new"));
+  ASSERT_TRUE(writer.commit());
+  Table reader;
+  ASSERT_TRUE(reader.open(p, Share::Shared));
+  EXPECT_EQ(reader.recordCount(), 2);
+  ASSERT_TRUE(reader.go(2));
+  EXPECT_EQ(reader.field("V"), "new ");
+}
+
 TEST(TableCreate, RejectsBadDefinitions) {
   TempDir dir;
   struct Case {

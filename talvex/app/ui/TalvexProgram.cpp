@@ -1,0 +1,40 @@
+#include "TalvexProgram.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+#include "Talvex1.h"
+#include "TitlePge.h"
+
+TalvexProgram::TalvexProgram(const Options& o, platform::Dialogs& d) : dialogs(d) {
+  talvex::app::initStartup(state, o.edition, o.startDir.toStdString(), o.helpDir.toStdString(),
+                           o.settingsPath.toStdString(), dialogs);
+  title_ = std::make_unique<TTitlePage>(*this, o.randomMolecule);
+  main_ = std::make_unique<TTalvexFm1>(*this);
+}
+
+TalvexProgram::~TalvexProgram() { database.closeAll(); }
+
+double TalvexProgram::screenFactor() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen && std::lround(screen->logicalDotsPerInch()) == 120 ? 1.25 : 1.0;
+}
+
+bool TalvexProgram::exitSequence() {
+  if (hasExperimentList()) {
+    if (!dialogs.confirm("Do you really want to quit this experiment list ? Confirm by clicking Yes now ...")) return false;
+  } else if (hasSpecifications()) {
+    if (!dialogs.confirm("Do you really want to quit these specifications ? Confirm by clicking Yes now ...")) return false;
+  }
+  end(0);
+  return true;
+}
+
+void TalvexProgram::end(int code) {
+  if (ended_) return;
+  ended_ = true;
+  database.closeAll();
+  if (title_) title_->stopRotation();
+  emit terminated(code);
+}

@@ -427,7 +427,7 @@ struct StoredLines {
 
 // An integer with optional blanks around it; the whole text must be used.
 bool storedInteger(std::string_view t, std::int32_t& value) {
-  t = trimBlanks(t);
+  if (!t.empty() && (t.front() == ' ' || t.back() == ' ' || t.front() == '\t' || t.back() == '\t')) t = trimBlanks(t);
   if (t.empty()) return false;
   bool negative = false;
   if (t.front() == '-' || t.front() == '+') {
@@ -480,6 +480,11 @@ bool ConnectionTableConsistent(const ConnectionTable& t) {
 }
 
 bool ReadLigandConnectionTable(ConnectionTable& table, std::string_view struc, int atomCount, int bondCount) {
+  return ReadLigandConnectionTableAtLeast(table, struc, atomCount, bondCount, 0, 0);
+}
+
+bool ReadLigandConnectionTableAtLeast(ConnectionTable& table, std::string_view struc, int atomCount, int bondCount,
+                                      int minAtoms, int minEntries) {
   StoredLines lines{struc};
   lines.skip(static_cast<long>(std::max(atomCount, 0)) + std::max(bondCount, 0));
   const std::string_view sizes = lines.next();
@@ -489,7 +494,7 @@ bool ReadLigandConnectionTable(ConnectionTable& table, std::string_view struc, i
   std::int32_t n = 0, m = 0;
   if (comma == std::string_view::npos || !storedInteger(sizes.substr(0, comma), n) ||
       !storedInteger(sizes.substr(comma + 1, 999), m) || n < 0 || m < 0 || n > kConnectionCapacity ||
-      m > kConnectionCapacity)
+      m > kConnectionCapacity || n < minAtoms || m < minEntries)
     return false;
   // Only the entries in use need clearing: the rest are never read.
   std::fill_n(table.AdjEnd.begin(), n + 1, 0);

@@ -264,7 +264,10 @@ bool LigandMatches(SdfMol& mol, std::string_view key, const LigandSearchFields& 
   };
   if (!FieldInteger(trim(fields.atoms), atoms) || !FieldInteger(trim(fields.bonds), bonds)) return false;
   if (atoms <= 0 || bonds <= 0) return false;
-  if (!ReadLigandConnectionTable(mol.LigandConnectionTable, fields.struc, atoms, bonds)) return false;
+  // A table smaller than the query cannot match: its lists are not read.
+  if (!ReadLigandConnectionTableAtLeast(mol.LigandConnectionTable, fields.struc, atoms, bonds,
+                                        mol.QueryConnectionTable.N, mol.QueryConnectionTable.M))
+    return false;
   return SubstructureMatch(mol.QueryConnectionTable, mol.LigandConnectionTable, exactBonds, work) == MatchResult::Yes;
 }
 

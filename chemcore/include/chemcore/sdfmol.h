@@ -130,6 +130,11 @@ void LoadLigandStructureFromLineList(SdfMol& mol, const MessageSink& sink);
 // value are not integers, or when the table is not a consistent adjacency
 // within the capacity (the search would otherwise index outside it).
 bool ReadLigandConnectionTable(ConnectionTable& table, std::string_view struc, int atomCount, int bondCount);
+// The same, stopping with false as soon as the sizes line shows fewer than
+// minAtoms atoms or minEntries adjacency entries (a table that cannot hold
+// the query is not read further).
+bool ReadLigandConnectionTableAtLeast(ConnectionTable& table, std::string_view struc, int atomCount, int bondCount,
+                                      int minAtoms, int minEntries);
 
 // True when table is a consistent adjacency: 0 <= N, M <= capacity, AdjEnd
 // non-decreasing up to AdjEnd[N] = M, every AdjAtom within 1..N.

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
+#include <system_error>
 
 namespace equivane {
 
@@ -22,11 +23,12 @@ std::string cut(std::string text, std::size_t width) {
 
 std::string formatExponent(double value) {
   if (value == 0.0) return "0.00E00";
+  if (!std::isfinite(value)) return formatFixed(value, 0, 2);
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.2E", value);
-  std::string text = buffer;
-  const std::size_t e = text.find('E');
-  if (e == std::string::npos) return text;  // inf or nan
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 2);
+  if (ec != std::errc()) return "";
+  const std::string text(buffer, end);  // "1.23e-05", "4.56e+03"
+  const std::size_t e = text.find('e');
   std::string exponent = text.substr(e + 1);
   std::string sign;
   if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) {
@@ -34,7 +36,8 @@ std::string formatExponent(double value) {
     exponent.erase(0, 1);
   }
   while (exponent.size() > 2 && exponent[0] == '0') exponent.erase(0, 1);
-  return text.substr(0, e + 1) + sign + exponent;
+  if (exponent.size() < 2) exponent.insert(0, "0");
+  return text.substr(0, e) + "E" + sign + exponent;
 }
 
 std::vector<std::string> convergenceNote(const ResultTable& result) {

@@ -221,14 +221,19 @@ bool strictInteger(std::string_view text, std::int32_t& value, std::string& mess
 }
 
 std::string formatFixed(double value, int width, int decimals) {
-  char buffer[512];
-  const int len = std::snprintf(buffer, sizeof buffer, "%*.*f", width, decimals, value);
-  if (len < 0) return {};
-  if (static_cast<std::size_t>(len) < sizeof buffer) return std::string(buffer, static_cast<std::size_t>(len));
-  std::string big(static_cast<std::size_t>(len) + 1, '\0');
-  std::snprintf(big.data(), big.size(), "%*.*f", width, decimals, value);
-  big.resize(static_cast<std::size_t>(len));
-  return big;
+  // std::to_chars ignores the locale, unlike printf.
+  std::string text;
+  if (std::isnan(value)) {
+    text = "nan";
+  } else if (std::isinf(value)) {
+    text = value < 0 ? "-inf" : "inf";
+  } else {
+    char buffer[400];  // the largest double printed in full has 309 digits
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    text = ec == std::errc() ? std::string(buffer, end) : std::string();
+  }
+  if (static_cast<int>(text.size()) < width) text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
+  return text;
 }
 
 std::string decimalSeparatorMessage(std::string_view systemSeparator) {

@@ -47,3 +47,26 @@ bool openHelp(const QString& htmlFile, const QString& topic) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+QIcon themeIcon(const QString& name) {
+  static const bool ready = [] {
+    // Platforms without a desktop theme (offscreen, bare X servers) know no
+    // icon folders: add the desktop's data folders.
+    QStringList paths = QIcon::themeSearchPaths();
+    QStringList data = qEnvironmentVariable("XDG_DATA_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (data.isEmpty()) data = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+    for (const QString& d : data)
+      if (!paths.contains(d + QStringLiteral("/icons"))) paths << d + QStringLiteral("/icons");
+    QIcon::setThemeSearchPaths(paths);
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
+      QIcon::setThemeName(QStringLiteral("Adwaita"));
+    return true;
+  }();
+  Q_UNUSED(ready);
+  if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+  return QIcon::fromTheme(name + QStringLiteral("-symbolic"));
+}
+
+}  // namespace platform

@@ -21,3 +21,11 @@ bool startProgram(const QString& name);
 bool openHelp(const QString& htmlFile, const QString& topic = {});
 
 }  // namespace platform
+
+#include <QIcon>
+
+namespace platform {
+// An icon of the desktop's theme (Adwaita when the desktop names none), by
+// its standard name; the symbolic variant when the plain one is missing.
+QIcon themeIcon(const QString& name);
+}  // namespace platform

@@ -1,6 +1,8 @@
 #include "Talvex1.h"
 
 #include <QCloseEvent>
+#include <QTabBar>
+#include <algorithm>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMenuBar>
@@ -39,8 +41,9 @@ TTalvexFm1::TTalvexFm1(TalvexProgram& program) : program_(program) {
   buildToolBar();
   buildMenus();
 
+  // 639 x 420 at the screen factor, wider when the page captions need it.
   const double f = TalvexProgram::screenFactor();
-  resize(static_cast<int>(639 * f), static_cast<int>(420 * f));
+  resize(std::max(static_cast<int>(639 * f), pages_->tabBar()->sizeHint().width() + 16), static_cast<int>(420 * f));
   setMinimumWidth(635);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect r = screen->availableGeometry();
@@ -90,11 +93,11 @@ void TTalvexFm1::buildToolBar() {
       {"savedata", "document-save-as", QStringLiteral("Export raw data for all experiments in list\nto a named disk file"), false, nullptr},
       {"clipdata", "edit-copy", QStringLiteral("Export raw data for all experiments in list to the ClipBoard"), false, nullptr},
       {"printdata", "document-print", QStringLiteral("Export formatted data for all experiments in list to printer"), false, nullptr},
-      {"FullDisplay", "zoom-in", QStringLiteral("Display experiment data for a single experiment in the list"), false, nullptr},
-      {"CondDisplay", "view-list-symbolic", QStringLiteral("Display experiment data in condensed format for a batch of experiments in the list"), false, nullptr},
+      {"FullDisplay", "document-page-setup", QStringLiteral("Display experiment data for a single experiment in the list"), false, nullptr},
+      {"CondDisplay", "view-list", QStringLiteral("Display experiment data in condensed format for a batch of experiments in the list"), false, nullptr},
       {"Brows", "system-search", QStringLiteral("Browse through any of the data in the database"), false, nullptr},
       {"TalvexHelpBtn", "help-contents", full ? QStringLiteral("Help in using Orvale") : QStringLiteral("Help in using Mini-Orvale"), true, nullptr},
-      {"BkgHelpBtn", "help-faq", QStringLiteral("Background help on stability constants,\ntheir use and factors which influence their magnitude"), true, nullptr},
+      {"BkgHelpBtn", "help-browser", QStringLiteral("Background help on stability constants,\ntheir use and factors which influence their magnitude"), true, nullptr},
       {"BackBtn", "go-previous", QStringLiteral("Recall Title window\n(Statistics, New User etc.)"), true, &TTalvexFm1::BackBtnClick},
       {"notepad", "accessories-text-editor", QStringLiteral("Text editor"), true, &TTalvexFm1::notepadClick},
       {"calculator", "accessories-calculator", QStringLiteral("Calculator"), true, &TTalvexFm1::calculatorClick},
@@ -102,7 +105,7 @@ void TTalvexFm1::buildToolBar() {
   for (const Button& b : buttons) {
     auto* tb = new QToolButton(bar);
     tb->setObjectName(QString::fromLatin1(b.name));
-    tb->setIcon(QIcon::fromTheme(QString::fromLatin1(b.icon), style()->standardIcon(QStyle::SP_FileIcon)));
+    tb->setIcon(platform::themeIcon(QString::fromLatin1(b.icon)));
     tb->setToolTip(b.hint);
     tb->setEnabled(b.enabled);
     bar->addWidget(tb);

@@ -1,5 +1,7 @@
 #include "TalvexProgram.h"
 
+#include <QApplication>
+#include <QFont>
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
@@ -8,6 +10,8 @@
 #include "TitlePge.h"
 
 TalvexProgram::TalvexProgram(const Options& o, platform::Dialogs& d) : dialogs(d) {
+  // The program's windows are laid out for its display font.
+  QApplication::setFont(QFont(QString::fromStdString(state.DisplayFont), state.DisplayFontSize));
   talvex::app::initStartup(state, o.edition, o.startDir.toStdString(), o.helpDir.toStdString(),
                            o.settingsPath.toStdString(), dialogs);
   title_ = std::make_unique<TTitlePage>(*this, o.randomMolecule);

@@ -145,13 +145,19 @@ QWidget* TTitlePage::buildTitlesPage() {
   grid->addWidget(logo, 0, 0, 2, 1, Qt::AlignTop);
 
   auto* texts = new QVBoxLayout;
-  auto* big = label(full ? QString::fromStdString(s.ProgramName) : QStringLiteral("Mini-database of selected constants"),
-                    "LargeLabel", page);
+  auto* programLabel = label(QString::fromStdString(s.ProgramName), "ProgramLabel", page);
+  QFont nameFont = programLabel->font();
+  nameFont.setPointSizeF(nameFont.pointSizeF() * 2.2);
+  nameFont.setBold(true);
+  programLabel->setFont(nameFont);
+  programLabel->setStyleSheet(QStringLiteral("color: #1f3a68;"));
+  texts->addWidget(programLabel);
+  // The mini edition's large label; the full edition shows three lines instead.
+  auto* big = label(QStringLiteral("Mini-database of selected constants"), "LargeLabel", page);
   QFont bigFont = big->font();
-  bigFont.setPointSizeF(bigFont.pointSizeF() * (full ? 2.2 : 1.6));
-  bigFont.setBold(true);
+  bigFont.setPointSizeF(bigFont.pointSizeF() * 1.3);
   big->setFont(bigFont);
-  big->setStyleSheet(QStringLiteral("color: #1f3a68;"));
+  big->setVisible(!full);
   texts->addWidget(big);
   for (const char* line : {"A database of all significant", "published metal-ligand stability", "constants."}) {
     auto* l = label(QString::fromLatin1(line), "DescriptionLine", page);

@@ -24,6 +24,7 @@ bool EquilibriumSolver::prepareSweep(const SpeciationProblem& problem, const Swe
     return false;
 
   settings_ = settings;
+  if (settings.mode == CalculationMode::TotalConcentration) settings_.x0 = 0.0;  // totals run from 0
   n_ = n;
   nSpec_ = problem.nSpec;
   for (int j = 1; j <= nSpec_; ++j) {

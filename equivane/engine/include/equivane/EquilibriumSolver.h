@@ -26,7 +26,7 @@ enum class CalculationMode { PhRange, PxRange, TotalConcentration };
 // What the main window sets up before a calculation.
 struct SweepSettings {
   CalculationMode mode = CalculationMode::PhRange;
-  double x0 = 2.0;        // start: pH, pX, or 0 mmol/L in the total-concentration mode
+  double x0 = 2.0;        // start pH or pX (the total-concentration mode always starts at 0)
   double dx = 0.05;       // step (mmol/L in the total-concentration mode)
   int points = 201;       // 101 or 201
   double fixedPh = 7.0;   // the pH held in the pX and total-concentration modes

@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "makedb/Dataset.h"
-#include "makedb/WriteDatabase.h"
+#include "SyntheticDatabase.h"
 #include "talvex/db/IndexFiles.h"
 #include "xbase/fts.h"
 #include "xbase/table.h"
@@ -24,26 +23,7 @@ using namespace talvex::db;
 
 namespace {
 
-const fs::path& databaseFolder() {
-  static const fs::path folder = [] {
-    if (const char* env = std::getenv("ORVALE_BENCH_DB")) return fs::path(env) / "OrvaleQuery";
-    const fs::path start = fs::temp_directory_path() / "orvale-bench-seed1";
-    const fs::path db = start / "OrvaleQuery";
-    if (!fs::exists(db / "Expt32f.dbf")) {
-      orvale::makedb::Dataset demo;
-      std::string error;
-      if (!orvale::makedb::readDemoData(ORVALE_DEMO_DATA_DIR, demo, error)) std::abort();
-      const auto data = orvale::makedb::syntheticData(1, orvale::makedb::syntheticSizeFor(120000), demo.ligands);
-      orvale::makedb::WriteOptions o;
-      if (!orvale::makedb::writeDatabase(data, db.string(), o, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        std::abort();
-      }
-    }
-    return db;
-  }();
-  return folder;
-}
+const fs::path databaseFolder() { return bench::syntheticStartFolder() / "OrvaleQuery"; }
 
 std::string experimentTable() { return (databaseFolder() / "Expt32f.dbf").string(); }
 

@@ -197,7 +197,12 @@ struct Table::Impl {
   std::uint32_t recLen = 0;
   std::int32_t count = 0;
   std::vector<Field> fields;
-  std::string data;  // header followed by the records
+  std::string data;  // header followed by the records (tables opened read-write)
+  // Tables opened read-only are mapped instead of read: opening costs no
+  // copy, and pages are read as records are visited.
+  void* map = nullptr;
+  std::size_t mapLen = 0;
+  const char* base() const { return map ? static_cast<const char*>(map) : data.data(); }
   detail::MemoFile memo;
   std::function<std::string(int, const char*)> memoReader;
 
@@ -230,7 +235,7 @@ struct Table::Impl {
 
   // table.cpp
   const char* rec(std::int32_t r) const {
-    return data.data() + headerLen + static_cast<std::size_t>(r - 1) * recLen;
+    return base() + headerLen + static_cast<std::size_t>(r - 1) * recLen;
   }
   char* recMut(std::int32_t r) { return data.data() + headerLen + static_cast<std::size_t>(r - 1) * recLen; }
   bool hidden(std::int32_t r) const { return !env->showDeleted && rec(r)[0] == '*'; }

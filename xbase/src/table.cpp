@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -199,6 +200,9 @@ void Table::Impl::reset() {
   fields.clear();
   data.clear();
   data.shrink_to_fit();
+  if (map) ::munmap(map, mapLen);
+  map = nullptr;
+  mapLen = 0;
   files.clear();
   orders.clear();
   current = 0;
@@ -342,11 +346,28 @@ bool Table::open(std::string_view pathArg, Share share, Access access) {
       d->reset();
       return d->fail("Table file is damaged or not a dBase table (" + reason + ").\rFile: " + found);
     };
-    if (!detail::readWholeFile(fd, d->data, why)) {
-      d->reset();
-      return d->fail("Cannot read the table (" + why + ").\rFile: " + found);
+    if (rw) {
+      if (!detail::readWholeFile(fd, d->data, why)) {
+        d->reset();
+        return d->fail("Cannot read the table (" + why + ").\rFile: " + found);
+      }
+    } else {
+      struct stat st{};
+      if (::fstat(fd, &st) != 0) {
+        d->reset();
+        return d->fail(std::string("Cannot read the table (") + std::strerror(errno) + ").\rFile: " + found);
+      }
+      if (st.st_size > 0) {
+        void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        if (m == MAP_FAILED) {
+          d->reset();
+          return d->fail(std::string("Cannot read the table (") + std::strerror(errno) + ").\rFile: " + found);
+        }
+        d->map = m;
+        d->mapLen = static_cast<std::size_t>(st.st_size);
+      }
     }
-    const std::string& b = d->data;
+    const std::string_view b(d->base(), d->map ? d->mapLen : d->data.size());
     std::uint64_t size = b.size();
     if (size < 32) return bad("file too short for a header");
     unsigned char ver = static_cast<unsigned char>(b[0]);
@@ -383,7 +404,7 @@ bool Table::open(std::string_view pathArg, Share share, Access access) {
     d->headerLen = hlen;
     d->recLen = rlen;
     d->count = static_cast<std::int32_t>(cnt);
-    d->data.resize(hlen + static_cast<std::size_t>(cnt) * rlen);
+    if (!d->map) d->data.resize(hlen + static_cast<std::size_t>(cnt) * rlen);
 
     bool hasMemo = false;
     for (const auto& f : d->fields) hasMemo = hasMemo || f.type == 'M';

@@ -15,10 +15,16 @@ int Picture::heightForWidth(int w) const {
 
 void Picture::paintEvent(QPaintEvent*) {
   if (!renderer_.isValid()) return;
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing);
-  QSizeF size = renderer_.defaultSize();
-  size.scale(QSizeF(width(), height()), Qt::KeepAspectRatio);
-  const QRectF target((width() - size.width()) / 2, (height() - size.height()) / 2, size.width(), size.height());
-  renderer_.render(&p, target);
+  const qreal ratio = devicePixelRatioF();
+  if (cache_.size() != size() * ratio) {
+    cache_ = QPixmap(size() * ratio);
+    cache_.setDevicePixelRatio(ratio);
+    cache_.fill(Qt::transparent);
+    QPainter p(&cache_);
+    p.setRenderHint(QPainter::Antialiasing);
+    QSizeF fit = renderer_.defaultSize();
+    fit.scale(QSizeF(width(), height()), Qt::KeepAspectRatio);
+    renderer_.render(&p, QRectF((width() - fit.width()) / 2, (height() - fit.height()) / 2, fit.width(), fit.height()));
+  }
+  QPainter(this).drawPixmap(0, 0, cache_);
 }

@@ -2,6 +2,7 @@
 // its proportions kept.
 #pragma once
 
+#include <QPixmap>
 #include <QSvgRenderer>
 #include <QWidget>
 
@@ -18,4 +19,5 @@ class Picture : public QWidget {
 
  private:
   QSvgRenderer renderer_;
+  QPixmap cache_;  // the picture at the current size: repaints only copy it
 };

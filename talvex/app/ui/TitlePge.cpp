@@ -268,8 +268,13 @@ void TTitlePage::gauge(std::int64_t position, std::int64_t maximum) {
     maximum /= 1000;
     position /= 1000;
   }
-  gauge_->setMaximum(static_cast<int>(std::max<std::int64_t>(maximum, 1)));
-  gauge_->setValue(static_cast<int>(std::min(position, maximum)));
+  // The bar shows whole percents: touch it only when that changes.
+  const int max = static_cast<int>(std::max<std::int64_t>(maximum, 1));
+  const int value = static_cast<int>(std::clamp<std::int64_t>(position, 0, max));
+  if (gauge_->maximum() != max) gauge_->setMaximum(max);
+  if (static_cast<std::int64_t>(value) * 100 / max != static_cast<std::int64_t>(gauge_->value()) * 100 / max ||
+      value == max)
+    gauge_->setValue(value);
 }
 
 void TTitlePage::end() {

@@ -45,6 +45,12 @@ bool Database::open(IndexedTable t, std::string& error) {
   return false;
 }
 
+bool Database::share(IndexedTable t, std::string& error) {
+  xbase::Table& tab = table(t);
+  if (tab.isOpen() && !tab.isExclusive()) return true;
+  return open(t, error);
+}
+
 void Database::closeAll() {
   for (xbase::Table* t : {&experiments, &ligands, &metals, &references, &authors, &crossReference}) {
     t->closeAllIndexes();
@@ -105,16 +111,18 @@ bool buildTextIndex(Database& db, const IndexFile& f, IndexProgress& progress, p
   return true;
 }
 
-// Close the table, reopen it exclusive, build, close and reopen it shared.
+// Builds on the table opened exclusive; consecutive builds on one table share
+// that opening, and Database::share() makes the table shared again.
 bool buildEngineIndex(Database& db, const IndexFile& f, IndexProgress& progress, platform::Dialogs& dialogs,
                       std::string& error) {
   xbase::Table& t = db.table(f.table);
-  const std::string tablePath = db.path(db.tableFile(f.table));
-  t.closeAllIndexes();
-  t.close();
-  if (!t.open(tablePath, xbase::Share::Exclusive)) {
-    error = t.lastError();
-    return false;
+  if (!t.isOpen() || !t.isExclusive()) {
+    t.closeAllIndexes();
+    t.close();
+    if (!t.open(db.path(db.tableFile(f.table)), xbase::Share::Exclusive)) {
+      error = t.lastError();
+      return false;
+    }
   }
   t.setProgressHook([&](std::int64_t pos, std::int64_t max) {
     progress.gauge(pos, max);
@@ -125,11 +133,6 @@ bool buildEngineIndex(Database& db, const IndexFile& f, IndexProgress& progress,
   if (!ok) error = t.lastError();
   t.setProgressHook({});
   t.closeAllIndexes();
-  t.close();
-  if (!t.open(tablePath) && ok) {
-    error = t.lastError();
-    return false;
-  }
   return ok;
 }
 

@@ -36,9 +36,16 @@ class Builder {
     return false;
   }
 
+  // Every missing file of one table, then the table shared again.
   void buildAll(const std::vector<db::IndexFile>& files, IndexedTable table) {
     for (const auto& f : files)
       if (f.table == table) build(f);
+    share(table);
+  }
+
+  void share(IndexedTable table) {
+    std::string error;
+    if (!db_.share(table, error)) dialogs_.inform(error, platform::Severity::Error);
   }
 
   void ensureBegun() {
@@ -141,6 +148,7 @@ bool openDatabase(StartupState& s, db::Database& d, db::IndexProgress& progress,
   }
   for (std::size_t i = 1; i < catalogue.size(); ++i)
     if (catalogue[i].table == IndexedTable::Ligand) builder.build(catalogue[i]);
+  builder.share(IndexedTable::Ligand);
 
   // Metals: the version record, the spare records, the metal count.
   if (!openOrFail(IndexedTable::Metal)) return false;

@@ -26,6 +26,8 @@ struct Database {
   // Opens a table shared and read-only (closing it first); false with the
   // engine's message when it cannot be opened.
   bool open(IndexedTable t, std::string& error);
+  // Makes a table that index building opened exclusive shared again.
+  bool share(IndexedTable t, std::string& error);
   void closeAll();
 };
 
@@ -39,8 +41,10 @@ struct IndexProgress {
 };
 
 // Builds one index file of the catalogue into the database folder, with the
-// progress texts; the table is reopened shared afterwards. Returns false with
-// a message when the table or the file cannot be opened or written.
+// progress texts. Engine indexes are built on the table opened exclusive,
+// which stays so for the next build; Database::share() ends the building.
+// Returns false with a message when the table or the file cannot be opened or
+// written.
 bool buildIndexFile(Database& db, const IndexFile& file, IndexProgress& progress, platform::Dialogs& dialogs,
                     std::string& error);
 

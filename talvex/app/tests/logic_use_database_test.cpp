@@ -261,3 +261,11 @@ TEST_F(UseDatabaseTest, ReadOnlyStartFolderAndSettings) {
   EXPECT_EQ(state.WorkPath, state.StartDir);
   EXPECT_EQ(state.DatabaseDir, state.StartDir + "OrvaleQuery/");
 }
+
+TEST_F(UseDatabaseTest, ATableThatIsNotADbaseFileEndsWithItsName) {
+  write(Edition::Full, demo());
+  std::ofstream(dir(Edition::Full) / "Metal32f.dbf", std::ios::binary | std::ios::trunc) << "this is not a table";
+  EXPECT_EQ(run(Edition::Full), app::UseDatabaseResult::Terminate);
+  ASSERT_FALSE(dialogs.shown.empty());
+  EXPECT_NE(dialogs.shown.back().find("Metal32f.dbf"), std::string::npos) << dialogs.shown.back();
+}

@@ -24,13 +24,26 @@ class TTalvexFm1 : public QMainWindow {
   void ExitBtnClick();
   void notepadClick();
   void calculatorClick();
+  void SITBtnClick();
+  void see_hintsClick();
+  bool hintsOn() const { return hintsOn_; }
+
+  // The page help memos that the hint switch shows and hides.
+  static constexpr const char* kHelpMemos[] = {"ExpTextMemo", "ExpTabsMemo", "RefTextMemo", "RefTabsMemo", "shref_txt",
+                                               "MetTextMemo", "MetTabsMemo", "MetMatchMemo", "LigTextMemo", "LigTabsMemo"};
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QWidget* listPage(const char* name, const char* list, const char* memo, const QString& hint);
+  struct HelpMemo {
+    const char* name;
+    const char* text;
+  };
+  QWidget* listPage(const char* name, const char* list, const char* memo, const QString& hint,
+                    std::initializer_list<HelpMemo> helpMemos = {});
   void buildToolBar();
   void buildMenus();
 
@@ -38,5 +51,7 @@ class TTalvexFm1 : public QMainWindow {
   QTabWidget* pages_ = nullptr;
   QWidget* references_ = nullptr;
   QAction* structures_ = nullptr;
+  QAction* hints_ = nullptr;
+  bool hintsOn_ = true;
   bool firstShow_ = true;
 };

@@ -66,6 +66,10 @@ struct QueryState : spec::Specifications {
 
   match::MatchWindow* matchWindow = nullptr;
 
+  // The mini edition's cross-reference of the full database, opened when
+  // first needed.
+  xbase::Table fullCrossReference;
+
   bool listEmpty() const { return experiments.empty(); }
   bool noSpecification() const { return AllEmpty; }
   bool readyToMatch() const { return experiments.empty() && !AllEmpty; }

@@ -31,7 +31,7 @@ struct SpecWindow {
   // state and match mode, the reference page empties the author window,
   // the metal page unchecks its group boxes.
   virtual void listCleared(ListKind) {}
-  // Leaving the ligand page's FullDetailsLabel visible after a clear is wrong.
+  // The ligand page hides its hint label FullDetailsLabel after a clear.
   virtual void hideFullDetailsLabel() {}
   virtual ~SpecWindow() = default;
 };
@@ -120,6 +120,10 @@ bool rejectNonHighlighted(Specifications& s, ListKind k, platform::Dialogs& dial
 // "Clear ... list" as the user starts it (and as "Clear ... Specification"
 // does after emptying its boxes). Returns true when the list was cleared.
 bool clearListByUser(Specifications& s, ListKind k, platform::Dialogs& dialogs);
+// "Clear Ligand / Metal / Reference Specification": empties what the page
+// keeps besides the list (metals: AnyMetalIon; references: the year range),
+// then clears the list as the user does, so the list survives a No.
+bool clearSpecification(Specifications& s, ListKind k, platform::Dialogs& dialogs);
 // The silent clear: entries, lines and SpecText; recomputes AllEmpty.
 void clearListSilently(Specifications& s, ListKind k);
 // "Highlight All" / "Highlight None" / "Invert Highlights".

@@ -213,10 +213,3 @@ TEST_F(TitleWindow, TileAndCascadeSayThereIsNothing) {
   p.titlePage()->Cascade1Click();
   EXPECT_EQ(dialogs.shown.back(), "Nothing to cascade !");
 }
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -8,6 +8,7 @@
 
 #include "Talvex1.h"
 #include "TitlePge.h"
+#include "talvex/match/Prf_Code.h"
 
 TalvexProgram::TalvexProgram(const Options& o, platform::Dialogs& d) : dialogs(d) {
   // The program's windows are laid out for its display font.
@@ -25,12 +26,21 @@ double TalvexProgram::screenFactor() {
   return screen && std::lround(screen->logicalDotsPerInch()) == 120 ? 1.25 : 1.0;
 }
 
+void TalvexProgram::clearAllSpecifications() {
+  if (!query.database) return;
+  talvex::match::discardExperimentList(query);
+  query.resetAll();
+  // The tables close for reindexing: the next "Use Database" binds again.
+  query.database = nullptr;
+}
+
 bool TalvexProgram::exitSequence() {
   if (hasExperimentList()) {
     if (!dialogs.confirm("Do you really want to quit this experiment list ? Confirm by clicking Yes now ...")) return false;
   } else if (hasSpecifications()) {
     if (!dialogs.confirm("Do you really want to quit these specifications ? Confirm by clicking Yes now ...")) return false;
   }
+  query.MatchStopRequested = true;
   end(0);
   return true;
 }

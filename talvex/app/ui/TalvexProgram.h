@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "talvex/app/TalvexSubs.h"
 #include "talvex/db/Database.h"
+#include "talvex/match/QueryState.h"
 
 class TTitlePage;
 class TTalvexFm1;
@@ -30,6 +31,7 @@ class TalvexProgram : public QObject {
 
   talvex::app::StartupState state;
   talvex::db::Database database;
+  talvex::QueryState query;  // the specifications and the experiment list
   platform::Dialogs& dialogs;
 
   TTitlePage* titlePage() const { return title_.get(); }
@@ -40,9 +42,10 @@ class TalvexProgram : public QObject {
 
   // True when an experiment list or any specification exists (filled in by
   // the specification pages).
-  bool hasExperimentList() const { return false; }
-  bool hasSpecifications() const { return false; }
-  void clearAllSpecifications() {}
+  bool hasExperimentList() const { return !query.experiments.empty(); }
+  bool hasSpecifications() const { return !query.AllEmpty; }
+  // Reindexing discards the list and every specification without asking.
+  void clearAllSpecifications();
 
   // The exit sequence: the questions, then the end of the program. Returns
   // false when the user keeps the program running.

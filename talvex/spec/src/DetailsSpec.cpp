@@ -165,6 +165,8 @@ bool DetailsSpec::derive(DetailsPage& page, db::Edition edition, std::string* er
       if (width < 0) width = -width;
       low = centre - width;
       high = centre + width;
+      readPlainNumber(fixed2(low), low);
+      readPlainNumber(fixed2(high), high);
       d.ConstRangeKey = keyHalf(fixed2(low)) + keyHalf(fixed2(high));
     } else {
       if (!lo.empty() && !number(lo, low)) return false;
@@ -173,6 +175,9 @@ bool DetailsSpec::derive(DetailsPage& page, db::Edition edition, std::string* er
       if (high > 999.99) high = 999.99;
       if (d.constExact) high = low;
       else if (low > high) std::swap(low, high);
+      // The values are those of the rewritten boxes (two decimals).
+      readPlainNumber(fixed2(low), low);
+      readPlainNumber(fixed2(high), high);
       if (!lo.empty() || d.constExact) p.loConstText = fixed2(low);
       if (d.constExact) p.hiConstText = fixed2(high);
       else if (!hi.empty()) p.hiConstText = fixed2(high);

@@ -126,8 +126,10 @@ int SpecificationList::keepHighlighted() {
   std::size_t w = 0;
   for (std::size_t r = 0; r < entries_.size(); ++r) {
     if (!highlights_[r]) continue;
-    entries_[w] = entries_[r];
-    lines_[w] = std::move(lines_[r]);
+    if (w != r) {
+      entries_[w] = entries_[r];
+      lines_[w] = std::move(lines_[r]);
+    }
     ++w;
   }
   const int removed = static_cast<int>(entries_.size() - w);

@@ -13,6 +13,7 @@
 #include "TitlePge.h"
 #include "makedb/Dataset.h"
 #include "makedb/WriteDatabase.h"
+#include "talvex/spec/Specifications.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -59,6 +60,19 @@ int main(int argc, char** argv) {
     title->UseDatabaseClick();
     QApplication::processEvents();
     program.mainWindow()->grab().save(prefix + QStringLiteral("main.png"));
+    // A small match: three ligands with hydrogen and copper(II).
+    TTalvexFm1* main = program.mainWindow();
+    main->pages()->setCurrentIndex(0);
+    for (int record : {1, 2, 3}) talvex::spec::addLigandRecord(program.query, program.database, record, dialogs);
+    main->pages()->setCurrentIndex(1);
+    talvex::spec::addMetalRecord(program.query, program.database, 0);
+    main->pages()->setCurrentIndex(0);
+    main->refreshAll();
+    QApplication::processEvents();
+    main->grab().save(prefix + QStringLiteral("main-ligands.png"));
+    main->DoExtractProfileClick();
+    QApplication::processEvents();
+    main->grab().save(prefix + QStringLiteral("main-matched.png"));
   }
   std::printf("pictures in %s (%d dpi)\n", qPrintable(out), dpi);
   return 0;

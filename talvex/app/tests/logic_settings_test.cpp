@@ -5,6 +5,7 @@
 
 #include "platform/ScriptedDialogs.h"
 #include "talvex/app/TalvexSubs.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 using namespace talvex;
@@ -17,9 +18,7 @@ std::string readAll(const fs::path& p) {
 
 struct SettingsTest : ::testing::Test {
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("orvale-ini-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = testsupport::freshTestFolder("orvale-ini");
     ini = dir / "norwell.ini";
   }
   void TearDown() override {

@@ -9,6 +9,7 @@
 #include "makedb/WriteDatabase.h"
 #include "platform/ScriptedDialogs.h"
 #include "talvex/app/UseDatabase.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 using namespace talvex;
@@ -26,23 +27,14 @@ struct RecordingProgress : db::IndexProgress {
 };
 
 const orvale::makedb::Dataset& demo() {
-  static const orvale::makedb::Dataset d = [] {
-    orvale::makedb::Dataset all;
-    std::string error;
-    EXPECT_TRUE(orvale::makedb::readDemoData(ORVALE_DEMO_DATA_DIR, all, error)) << error;
-    return orvale::makedb::firstLigands(all, 6);
-  }();
+  static const orvale::makedb::Dataset d = orvale::makedb::firstLigands(testsupport::demoData(), 6);
   return d;
 }
 
 class UseDatabaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    start = fs::temp_directory_path() /
-            ("orvale-usedb-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(start);
-    fs::create_directories(start);
+    start = testsupport::freshTestFolder("orvale-usedb");
     settings = (start / "norwell.ini").string();
   }
   void TearDown() override { fs::remove_all(start); }

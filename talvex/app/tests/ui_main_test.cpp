@@ -16,6 +16,7 @@
 #include "makedb/Dataset.h"
 #include "makedb/WriteDatabase.h"
 #include "platform/ScriptedDialogs.h"
+#include "test_support.h"
 #include "talvex/spec/Specifications.h"
 
 namespace fs = std::filesystem;
@@ -27,13 +28,9 @@ namespace {
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    start = fs::temp_directory_path() /
-            ("orvale-main-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(start);
-    orvale::makedb::Dataset demo;
+    start = testsupport::freshTestFolder("orvale-main");
+    const auto& demo = testsupport::demoData();
     std::string error;
-    ASSERT_TRUE(orvale::makedb::readDemoData(ORVALE_DEMO_DATA_DIR, demo, error)) << error;
     for (const Edition e : {Edition::Full, Edition::Mini}) {
       orvale::makedb::WriteOptions o;
       o.edition = e;

@@ -15,30 +15,19 @@
 #include "makedb/Dataset.h"
 #include "makedb/WriteDatabase.h"
 #include "platform/ScriptedDialogs.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 using talvex::db::Edition;
 
 namespace {
 
-const orvale::makedb::Dataset& demo() {
-  static const orvale::makedb::Dataset d = [] {
-    orvale::makedb::Dataset all;
-    std::string error;
-    EXPECT_TRUE(orvale::makedb::readDemoData(ORVALE_DEMO_DATA_DIR, all, error)) << error;
-    return all;
-  }();
-  return d;
-}
+const orvale::makedb::Dataset& demo() { return testsupport::demoData(); }
 
 class TitleWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    start = fs::temp_directory_path() /
-            ("orvale-title-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(start);
-    fs::create_directories(start);
+    start = testsupport::freshTestFolder("orvale-title");
   }
   void TearDown() override {
     program.reset();

@@ -155,3 +155,22 @@ TEST_F(MainWindow, EditionsAndWidth) {
   // Matching with nothing specified is refused by the command table.
   EXPECT_FALSE(child<QPushButton>("DoExtractProfile")->isEnabled());
 }
+
+TEST_F(MainWindow, ClosingAsksAboutTheListOrTheSpecifications) {
+  TalvexProgram& p = open(Edition::Full);
+  p.mainWindow()->pages()->setCurrentIndex(0);
+  talvex::spec::addLigandRecord(p.query, p.database, 1, dialogs);
+  p.mainWindow()->pages()->setCurrentIndex(5);
+  dialogs.answerNo();
+  p.mainWindow()->close();
+  EXPECT_EQ(dialogs.asked.back(), "Do you really want to quit these specifications ? Confirm by clicking Yes now ...");
+  EXPECT_FALSE(p.ended());
+  EXPECT_TRUE(p.mainWindow()->isVisible());
+
+  child<QPushButton>("DoExtractProfile")->click();
+  ASSERT_GT(p.query.experiments.count(), 0);
+  dialogs.answerYes();
+  p.mainWindow()->close();
+  EXPECT_EQ(dialogs.asked.back(), "Do you really want to quit this experiment list ? Confirm by clicking Yes now ...");
+  EXPECT_TRUE(p.ended());
+}

@@ -201,4 +201,7 @@ TEST_F(TitleWindow, TileAndCascadeSayThereIsNothing) {
   EXPECT_EQ(dialogs.shown.back(), "Nothing to tile !");
   p.titlePage()->Cascade1Click();
   EXPECT_EQ(dialogs.shown.back(), "Nothing to cascade !");
+  // Help files that are not there are named in the message.
+  p.titlePage()->OverviewClick();
+  EXPECT_NE(dialogs.shown.back().find("help/Talvex.html"), std::string::npos) << dialogs.shown.back();
 }

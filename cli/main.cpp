@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "MakeDbCommand.h"
+#include "MatchCommand.h"
 #include "MolCommand.h"
 #include "SpeciateCommand.h"
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
   if (command == "makedb") return orvale::runMakeDb(args);
   if (command == "mol") return orvale::runMol(args);
   if (command == "speciate") return orvale::runSpeciate(args);
+  if (command == "match") return orvale::runMatch(args);
   std::fprintf(stderr, "orvale: unknown command \"%s\"\n", command.c_str());
   usage();
   return 2;

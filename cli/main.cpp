@@ -23,7 +23,16 @@ void usage() {
       "      START_DIR/Talvex\n"
       "  makedb --synthetic [--seed S] [--experiments N] [--data DIR] START_DIR\n"
       "      builds a full-scale full-edition database into START_DIR/OrvaleQuery\n"
-      "      (default 120000 experiments, 12000 ligands, 200 metals, 30000 references)");
+      "      (default 120000 experiments, 12000 ligands, 200 metals, 30000 references)\n"
+      "  match --db START_DIR [--edition full|mini] [--ligand N,..] [--metal N,.. | --any-metal] ...\n"
+      "      matches specifications against the experiment table as the query program does\n"
+      "      (orvale match --help lists every option)\n"
+      "  mol info FILE [--record N] | mol match QUERY TARGET [--exact-bonds]\n"
+      "  mol search QUERY --db DIR [--exact-bonds]\n"
+      "      molfile reading, one sub-structure test, the search over a ligand table\n"
+      "  speciate FILE.spc --mode ph|px|total --from X --to Y --points 101|201 --ref R\n"
+      "           --table percent|actual|lg [--fixed-ph P] [--px-reactant K]\n"
+      "      a sweep of the speciation engine and its result text");
 }
 
 }  // namespace

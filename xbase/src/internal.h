@@ -175,6 +175,9 @@ struct MemoFile {
   std::uint32_t blockSize = 512;
   std::uint64_t size = 0;
   std::uint32_t nextFree = 1;
+  // The memo file of a table opened read-only is mapped: reading a memo
+  // copies it straight from the map instead of asking the system each time.
+  const char* map = nullptr;
 };
 
 }  // namespace xbase::detail

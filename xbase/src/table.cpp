@@ -129,6 +129,14 @@ detail::RecordView Table::Impl::view(std::int32_t r) const {
   return rv;
 }
 
+// Bytes of the memo file, from its map when it has one.
+bool memoRead(const detail::MemoFile& memo, void* buf, std::size_t n, std::uint64_t off) {
+  if (!memo.map) return preadAll(memo.fd, buf, n, off);
+  if (off > memo.size || n > memo.size - off) return false;
+  std::memcpy(buf, memo.map + off, n);
+  return true;
+}
+
 std::string Table::Impl::readMemo(int fieldIndex, const char* record) const {
   using K = detail::MemoFile::Kind;
   if (memo.kind == K::None || memo.fd < 0) return {};
@@ -153,33 +161,39 @@ std::string Table::Impl::readMemo(int fieldIndex, const char* record) const {
   constexpr std::uint64_t kMaxMemo = 64u << 20;
   if (memo.kind == K::Fpt) {
     unsigned char hdr[8];
-    if (avail < 8 || !preadAll(memo.fd, hdr, 8, off)) return {};
+    if (avail < 8 || !memoRead(memo, hdr, 8, off)) return {};
     std::uint64_t len = be32(hdr + 4);
     len = std::min({len, avail - 8, kMaxMemo});
     std::string out(static_cast<std::size_t>(len), '\0');
-    if (len && !preadAll(memo.fd, out.data(), out.size(), off + 8)) return {};
+    if (len && !memoRead(memo, out.data(), out.size(), off + 8)) return {};
     return out;
   }
   if (memo.kind == K::Dbt4 && avail >= 8) {
     unsigned char hdr[8];
-    if (!preadAll(memo.fd, hdr, 8, off)) return {};
+    if (!memoRead(memo, hdr, 8, off)) return {};
     if (hdr[0] == 0xFF && hdr[1] == 0xFF && hdr[2] == 0x08 && hdr[3] == 0x00) {
       std::uint64_t len = static_cast<std::uint64_t>(hdr[4]) | (static_cast<std::uint64_t>(hdr[5]) << 8) |
                           (static_cast<std::uint64_t>(hdr[6]) << 16) | (static_cast<std::uint64_t>(hdr[7]) << 24);
       len = len >= 8 ? len - 8 : 0;
       len = std::min({len, avail - 8, kMaxMemo});
       std::string out(static_cast<std::size_t>(len), '\0');
-      if (len && !preadAll(memo.fd, out.data(), out.size(), off + 8)) return {};
+      if (len && !memoRead(memo, out.data(), out.size(), off + 8)) return {};
       return out;
     }
   }
   // dBase III: text up to the 0x1A end mark.
+  if (memo.map) {
+    const char* p = memo.map + off;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(avail, kMaxMemo));
+    const void* end = std::memchr(p, 0x1A, n);
+    return std::string(p, end ? static_cast<std::size_t>(static_cast<const char*>(end) - p) : n);
+  }
   std::string out;
   std::uint64_t at = off;
   char buf[4096];
   while (at < memo.size && out.size() < kMaxMemo) {
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buf, memo.size - at));
-    if (!preadAll(memo.fd, buf, n, at)) break;
+    if (!memoRead(memo, buf, n, at)) break;
     const void* end = std::memchr(buf, 0x1A, n);
     if (end) {
       out.append(buf, static_cast<std::size_t>(static_cast<const char*>(end) - buf));
@@ -192,6 +206,7 @@ std::string Table::Impl::readMemo(int fieldIndex, const char* record) const {
 }
 
 void Table::Impl::reset() {
+  if (memo.map) ::munmap(const_cast<char*>(memo.map), static_cast<std::size_t>(memo.size));
   if (memo.fd >= 0) ::close(memo.fd);
   memo = detail::MemoFile{};
   if (fd >= 0) ::close(fd);  // releases the lock
@@ -428,6 +443,10 @@ bool Table::open(std::string_view pathArg, Share share, Access access) {
       struct stat ms{};
       ::fstat(mfd, &ms);
       d->memo.size = static_cast<std::uint64_t>(ms.st_size);
+      if (!rw && d->memo.size > 0) {
+        void* m = ::mmap(nullptr, static_cast<std::size_t>(d->memo.size), PROT_READ, MAP_PRIVATE, mfd, 0);
+        if (m != MAP_FAILED) d->memo.map = static_cast<const char*>(m);
+      }
       unsigned char hdr[32];
       if (d->memo.size < 512 || !preadAll(mfd, hdr, sizeof hdr, 0)) {
         d->reset();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "SqliteCopy.h"
 #include "SyntheticDatabase.h"
 #include "talvex/db/IndexFiles.h"
 #include "xbase/fts.h"
@@ -98,41 +99,14 @@ const char* const kSqliteIndexes[] = {
     "CREATE INDEX cm ON expt(COMM1, COMM2)",
 };
 
-void exec(sqlite3* db, const char* sql) {
-  char* message = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s\n", message);
-    std::abort();
-  }
-}
+using bench::exec;
 
 sqlite3* loadSqlite() {
   sqlite3* db = nullptr;
   sqlite3_open(":memory:", &db);
-  std::string create = "CREATE TABLE expt(";
-  std::string insert = "INSERT INTO expt VALUES(";
-  for (std::size_t i = 0; i < std::size(kColumns); ++i) {
-    create += std::string(i ? "," : "") + kColumns[i] + " TEXT";
-    insert += i ? ",?" : "?";
-  }
-  exec(db, (create + ")").c_str());
-  exec(db, "BEGIN");
-  sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &st, nullptr);
   xbase::Table t;
   t.open(experimentTable());
-  std::vector<int> pos;
-  for (const char* c : kColumns) pos.push_back(t.fieldPos(c));
-  for (t.first(); !t.eof(); t.skip()) {
-    for (std::size_t i = 0; i < pos.size(); ++i) {
-      const std::string_view v = t.rawField(pos[i]);
-      sqlite3_bind_text(st, static_cast<int>(i + 1), v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    }
-    sqlite3_step(st);
-    sqlite3_reset(st);
-  }
-  sqlite3_finalize(st);
-  exec(db, "COMMIT");
+  bench::loadTable(db, "expt", t, std::vector<const char*>(std::begin(kColumns), std::end(kColumns)));
   return db;
 }
 

@@ -47,7 +47,7 @@ bool LigandTableFields::ReadLigandConnectionTable(SdfMol& mol) const {
   int a = 0, b = 0;
   if (!FieldInteger(trimmed(table_.rawField(atoms_)), a) || !FieldInteger(trimmed(table_.rawField(bonds_)), b))
     return false;
-  return chemcore::ReadLigandConnectionTable(mol.LigandConnectionTable, table_.field(struc_), a, b);
+  return chemcore::ReadLigandConnectionTable(mol.LigandConnectionTable, table_.memoText(struc_), a, b);
 }
 
 bool LigandTableFields::LigandMatches(SdfMol& mol, std::string_view key, bool exactBonds,
@@ -63,8 +63,7 @@ bool LigandTableFields::LigandMatches(SdfMol& mol, std::string_view key, bool ex
   int a = 0, b = 0;
   // The cheap rejections before the memo is read.
   if (!FieldInteger(trimmed(atoms), a) || !FieldInteger(trimmed(bonds), b) || a <= 0 || b <= 0) return false;
-  const std::string struc = table_.field(struc_);
-  return chemcore::LigandMatches(mol, key, {{}, atoms, bonds, struc}, exactBonds, work);
+  return chemcore::LigandMatches(mol, key, {{}, atoms, bonds, table_.memoText(struc_)}, exactBonds, work);
 }
 
 }  // namespace chemcore

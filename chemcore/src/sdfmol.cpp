@@ -483,8 +483,13 @@ bool ReadLigandConnectionTable(ConnectionTable& table, std::string_view struc, i
   return ReadLigandConnectionTableAtLeast(table, struc, atomCount, bondCount, 0, 0);
 }
 
-bool ReadLigandConnectionTableAtLeast(ConnectionTable& table, std::string_view struc, int atomCount, int bondCount,
-                                      int minAtoms, int minEntries) {
+namespace {
+
+// Lines a stored list of count values occupies.
+long listLines(int count) { return count <= 0 ? 1 : (count - 1) / 10 + 1; }
+
+bool readConnectionTable(ConnectionTable& table, std::string_view struc, int atomCount, int bondCount, int minAtoms,
+                         int minEntries, const ConnectionTable* query) {
   StoredLines lines{struc};
   lines.skip(static_cast<long>(std::max(atomCount, 0)) + std::max(bondCount, 0));
   const std::string_view sizes = lines.next();
@@ -503,14 +508,67 @@ bool ReadLigandConnectionTableAtLeast(ConnectionTable& table, std::string_view s
   std::fill_n(table.AdjBond.begin(), m + 1, 0);
   table.N = n;
   table.M = m;
-  const bool ok = readList(lines, table.AdjEnd, n) && readList(lines, table.AdjAtom, m) &&
-                  readList(lines, table.Element, n) && readList(lines, table.AdjBond, m) &&
-                  ConnectionTableConsistent(table);
+  bool ok = readList(lines, table.AdjEnd, n);
+  if (ok && query) {
+    // The element list first: most tables that cannot hold the query end here.
+    StoredLines elements = lines;
+    elements.skip(listLines(m));
+    ok = readList(elements, table.Element, n) && EnoughOfEachElement(*query, table);
+    ok = ok && readList(lines, table.AdjAtom, m);
+    lines.skip(listLines(n));
+  } else {
+    ok = ok && readList(lines, table.AdjAtom, m) && readList(lines, table.Element, n);
+  }
+  ok = ok && readList(lines, table.AdjBond, m) && ConnectionTableConsistent(table);
   if (!ok) {
     table.N = 0;
     table.M = 0;
   }
   return ok;
+}
+
+}  // namespace
+
+bool ReadLigandConnectionTableAtLeast(ConnectionTable& table, std::string_view struc, int atomCount, int bondCount,
+                                      int minAtoms, int minEntries) {
+  return readConnectionTable(table, struc, atomCount, bondCount, minAtoms, minEntries, nullptr);
+}
+
+bool ReadLigandConnectionTableFor(const ConnectionTable& query, ConnectionTable& table, std::string_view struc,
+                                  int atomCount, int bondCount) {
+  return readConnectionTable(table, struc, atomCount, bondCount, query.N, query.M, &query);
+}
+
+int CycleRank(const ConnectionTable& t) {
+  // Union-find over the atoms; each bond appears twice in the adjacency.
+  std::array<std::int32_t, kConnectionCapacity + 1> parent{};
+  for (int k = 1; k <= t.N; ++k) parent[static_cast<std::size_t>(k)] = k;
+  const auto root = [&parent](std::int32_t a) {
+    while (parent[static_cast<std::size_t>(a)] != a) a = parent[static_cast<std::size_t>(a)] = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(a)])];
+    return a;
+  };
+  int pieces = t.N;
+  for (int k = 1, e = 1; k <= t.N; ++k)
+    for (; e <= t.AdjEnd[static_cast<std::size_t>(k)]; ++e) {
+      const std::int32_t a = root(k), b = root(t.AdjAtom[static_cast<std::size_t>(e)]);
+      if (a != b) {
+        parent[static_cast<std::size_t>(a)] = b;
+        --pieces;
+      }
+    }
+  return t.M / 2 - t.N + pieces;
+}
+
+bool EnoughOfEachElement(const ConnectionTable& q, const ConnectionTable& t) {
+  std::array<std::int32_t, kElementCount + 2> need{};
+  const auto slot = [](std::int32_t e) {
+    return static_cast<std::size_t>(e >= 0 && e <= kElementCount ? e : kElementCount + 1);
+  };
+  for (int k = 1; k <= q.N; ++k) ++need[slot(q.Element[static_cast<std::size_t>(k)])];
+  for (int k = 1; k <= t.N; ++k) --need[slot(t.Element[static_cast<std::size_t>(k)])];
+  for (int k = 1; k <= q.N; ++k)
+    if (need[slot(q.Element[static_cast<std::size_t>(k)])] > 0) return false;
+  return true;
 }
 
 void ComputeImplicitHydrogens(Structure& s) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+
 namespace chemcore {
 
 namespace {
@@ -264,10 +265,13 @@ bool LigandMatches(SdfMol& mol, std::string_view key, const LigandSearchFields& 
   };
   if (!FieldInteger(trim(fields.atoms), atoms) || !FieldInteger(trim(fields.bonds), bonds)) return false;
   if (atoms <= 0 || bonds <= 0) return false;
-  // A table smaller than the query cannot match: its lists are not read.
-  if (!ReadLigandConnectionTableAtLeast(mol.LigandConnectionTable, fields.struc, atoms, bonds,
-                                        mol.QueryConnectionTable.N, mol.QueryConnectionTable.M))
+  // A table that cannot hold the query (too small, too few atoms of an
+  // element) is not read further.
+  if (!ReadLigandConnectionTableFor(mol.QueryConnectionTable, mol.LigandConnectionTable, fields.struc, atoms, bonds))
     return false;
+  // A ring of the query needs a ring of the ligand.
+  const int queryRings = CycleRank(mol.QueryConnectionTable);
+  if (queryRings > 0 && CycleRank(mol.LigandConnectionTable) < queryRings) return false;
   return SubstructureMatch(mol.QueryConnectionTable, mol.LigandConnectionTable, exactBonds, work) == MatchResult::Yes;
 }
 

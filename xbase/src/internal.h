@@ -244,6 +244,8 @@ struct Table::Impl {
   bool hidden(std::int32_t r) const { return !env->showDeleted && rec(r)[0] == '*'; }
   detail::RecordView view(std::int32_t r) const;
   std::string readMemo(int fieldIndex, const char* record) const;
+  std::uint64_t memoOffset(int fieldIndex, const char* record) const;
+  std::string memoBuffer;  // the last memo read by memoText() when it is not mapped
   bool fail(std::string msg) {
     error = std::move(msg);
     return false;

@@ -137,9 +137,11 @@ bool memoRead(const detail::MemoFile& memo, void* buf, std::size_t n, std::uint6
   return true;
 }
 
-std::string Table::Impl::readMemo(int fieldIndex, const char* record) const {
+// Where the memo of a field of a record starts in the memo file; 0 when the
+// record has none or its block number is not valid.
+std::uint64_t Table::Impl::memoOffset(int fieldIndex, const char* record) const {
   using K = detail::MemoFile::Kind;
-  if (memo.kind == K::None || memo.fd < 0) return {};
+  if (memo.kind == K::None || memo.fd < 0) return 0;
   const Field& f = fields[static_cast<std::size_t>(fieldIndex)];
   const char* raw = record + 1 + f.offset;
   std::uint64_t block = 0;
@@ -147,16 +149,21 @@ std::string Table::Impl::readMemo(int fieldIndex, const char* record) const {
     block = le32(raw);
   } else {
     std::string_view t = detail::trimBoth(std::string_view(raw, static_cast<std::size_t>(f.width)));
-    if (t.empty()) return {};
+    if (t.empty()) return 0;
     for (char c : t) {
-      if (c < '0' || c > '9') return {};
+      if (c < '0' || c > '9') return 0;
       block = block * 10 + static_cast<std::uint64_t>(c - '0');
-      if (block > (1ULL << 40)) return {};
+      if (block > (1ULL << 40)) return 0;
     }
   }
-  if (block == 0) return {};
-  std::uint64_t off = block * memo.blockSize;
-  if (off >= memo.size) return {};
+  const std::uint64_t off = block * memo.blockSize;
+  return off < memo.size ? off : 0;
+}
+
+std::string Table::Impl::readMemo(int fieldIndex, const char* record) const {
+  using K = detail::MemoFile::Kind;
+  const std::uint64_t off = memoOffset(fieldIndex, record);
+  if (off == 0) return {};
   std::uint64_t avail = memo.size - off;
   constexpr std::uint64_t kMaxMemo = 64u << 20;
   if (memo.kind == K::Fpt) {
@@ -667,6 +674,27 @@ std::string Table::field(int pos) const {
   } catch (...) {
     return {};
   }
+}
+
+std::string_view Table::memoText(int pos) const {
+  if (!d->isOpen || d->eofFlag || pos < 1 || pos > static_cast<int>(d->fields.size())) return {};
+  if (d->fields[static_cast<std::size_t>(pos - 1)].type != 'M') return {};
+  const char* r = d->rec(d->recno);
+  if (d->memo.map && d->memo.kind == detail::MemoFile::Kind::Dbt3) {
+    // Straight from the mapped memo file, up to the end mark.
+    const std::uint64_t off = d->memoOffset(pos - 1, r);
+    if (off == 0) return {};
+    const char* p = d->memo.map + off;
+    const std::size_t n = static_cast<std::size_t>(d->memo.size - off);
+    const void* end = std::memchr(p, 0x1A, n);
+    return std::string_view(p, end ? static_cast<std::size_t>(static_cast<const char*>(end) - p) : n);
+  }
+  try {
+    d->memoBuffer = d->readMemo(pos - 1, r);
+  } catch (...) {
+    d->memoBuffer.clear();
+  }
+  return d->memoBuffer;
 }
 
 std::string_view Table::rawField(int pos) const {

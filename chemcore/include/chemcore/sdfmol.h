@@ -135,6 +135,18 @@ bool ReadLigandConnectionTable(ConnectionTable& table, std::string_view struc, i
 // the query is not read further).
 bool ReadLigandConnectionTableAtLeast(ConnectionTable& table, std::string_view struc, int atomCount, int bondCount,
                                       int minAtoms, int minEntries);
+// The reading a sub-structure search does for each ligand: stops with false
+// as soon as the table cannot hold the query, by its sizes or because it has
+// fewer atoms of some element than the query (the element list is read
+// before the neighbour lists).
+bool ReadLigandConnectionTableFor(const ConnectionTable& query, ConnectionTable& table, std::string_view struc,
+                                  int atomCount, int bondCount);
+// Matched atoms carry equal elements: false when the target holds fewer atoms
+// of some element than the query.
+bool EnoughOfEachElement(const ConnectionTable& query, const ConnectionTable& target);
+// The number of independent rings: bonds - atoms + pieces. A structure can
+// only contain a query whose number is not larger.
+int CycleRank(const ConnectionTable& table);
 
 // True when table is a consistent adjacency: 0 <= N, M <= capacity, AdjEnd
 // non-decreasing up to AdjEnd[N] = M, every AdjAtom within 1..N.

@@ -92,6 +92,10 @@ class Table {
   // The stored bytes of a field of the current record (no memo resolution);
   // valid until the record changes. The fast path for scans.
   std::string_view rawField(int pos) const;
+  // The text of a memo field of the current record without a copy where the
+  // memo file allows it; valid until the next memoText() call, the next
+  // record change or the table's closing.
+  std::string_view memoText(int pos) const;
 
   // Indexes. Orders are numbered in the order their index files (and, in a
   // multi-tag file, their tags) were opened: 1 is the first; 0 is record order.

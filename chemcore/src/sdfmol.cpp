@@ -449,13 +449,33 @@ bool readList(StoredLines& lines, std::array<std::int32_t, kConnectionCapacity +
   const int lineCount = count <= 0 ? 1 : (count - 1) / 10 + 1;
   int k = 1;
   for (int l = 0; l < lineCount; ++l) {
-    std::string_view line = lines.next();
+    const std::string_view line = lines.next();
+    const char* p = line.data();
+    const char* const end = p + line.size();
     for (int i = 0; i < 10 && k <= count; ++i) {
-      const std::size_t comma = line.find(',');
+      // The usual form in one pass: blanks, a sign, digits, blanks, a comma.
+      const char* q = p;
+      while (q < end && (*q == ' ' || *q == '\t')) ++q;
+      const bool negative = q < end && *q == '-';
+      if (q < end && (*q == '-' || *q == '+')) ++q;
+      const char* const digits = q;
+      std::int64_t v = 0;
+      while (q < end && *q >= '0' && *q <= '9' && v <= 0x7fffffff) v = v * 10 + (*q++ - '0');
+      const bool number = q > digits && v <= 0x7fffffff;
+      while (q < end && (*q == ' ' || *q == '\t')) ++q;
+      if (number && q < end && *q == ',') {
+        values[static_cast<std::size_t>(k++)] = static_cast<std::int32_t>(negative ? -v : v);
+        p = q + 1;
+        continue;
+      }
+      // Anything else: the value is the text up to the next comma, and a line
+      // without a further comma ends the list's line.
+      const std::string_view rest(p, static_cast<std::size_t>(end - p));
+      const std::size_t comma = rest.find(',');
       if (comma == std::string_view::npos) break;
-      if (!storedInteger(line.substr(0, comma), values[static_cast<std::size_t>(k)])) return false;
+      if (!storedInteger(rest.substr(0, comma), values[static_cast<std::size_t>(k)])) return false;
       ++k;
-      line.remove_prefix(comma + 1);
+      p += comma + 1;
     }
   }
   return true;
@@ -540,6 +560,7 @@ bool ReadLigandConnectionTableFor(const ConnectionTable& query, ConnectionTable&
 }
 
 int CycleRank(const ConnectionTable& t) {
+  if (t.N <= 0) return 0;
   // Union-find over the atoms; each bond appears twice in the adjacency.
   std::array<std::int32_t, kConnectionCapacity + 1> parent{};
   for (int k = 1; k <= t.N; ++k) parent[static_cast<std::size_t>(k)] = k;

@@ -269,9 +269,11 @@ bool LigandMatches(SdfMol& mol, std::string_view key, const LigandSearchFields& 
   // element) is not read further.
   if (!ReadLigandConnectionTableFor(mol.QueryConnectionTable, mol.LigandConnectionTable, fields.struc, atoms, bonds))
     return false;
-  // A ring of the query needs a ring of the ligand.
+  // A ring of the query needs a ring of the ligand. The ligand has at least
+  // bonds - atoms + 1 rings, so only a ligand below that is counted exactly.
+  const ConnectionTable& target = mol.LigandConnectionTable;
   const int queryRings = CycleRank(mol.QueryConnectionTable);
-  if (queryRings > 0 && CycleRank(mol.LigandConnectionTable) < queryRings) return false;
+  if (queryRings > 0 && target.M / 2 - target.N + 1 < queryRings && CycleRank(target) < queryRings) return false;
   return SubstructureMatch(mol.QueryConnectionTable, mol.LigandConnectionTable, exactBonds, work) == MatchResult::Yes;
 }
 

@@ -562,7 +562,7 @@ bool ReadLigandConnectionTableFor(const ConnectionTable& query, ConnectionTable&
 int CycleRank(const ConnectionTable& t) {
   if (t.N <= 0) return 0;
   // Union-find over the atoms; each bond appears twice in the adjacency.
-  std::array<std::int32_t, kConnectionCapacity + 1> parent{};
+  std::array<std::int32_t, kConnectionCapacity + 1> parent;  // entries 1..N set below
   for (int k = 1; k <= t.N; ++k) parent[static_cast<std::size_t>(k)] = k;
   const auto root = [&parent](std::int32_t a) {
     while (parent[static_cast<std::size_t>(a)] != a) a = parent[static_cast<std::size_t>(a)] = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(a)])];

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "chemcore/elements.h"
+#include "text_lines.h"
 
 namespace chemcore {
 
@@ -24,19 +25,6 @@ bool intColumn(std::string_view line, std::size_t first, std::size_t count, int&
   return ec == std::errc() && p == s.data() + s.size();
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line.substr(0, 80));
-    start = end + 1;
-  }
-  return lines;
-}
 
 void appendList(std::string& out, const std::array<std::int32_t, kConnectionCapacity + 1>& values, int count) {
   const int lines = count <= 0 ? 1 : (count - 1) / 10 + 1;
@@ -53,7 +41,7 @@ void appendList(std::string& out, const std::array<std::int32_t, kConnectionCapa
 }  // namespace
 
 bool splitSdRecords(std::string_view text, std::vector<MolRecord>& records, std::string& error) {
-  const auto lines = splitLines(text);
+  const auto lines = detail::splitLines(text, 80);
   std::size_t i = 0;
   while (i < lines.size()) {
     // Blank trailing lines after the last record end the file.

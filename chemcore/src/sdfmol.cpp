@@ -1,5 +1,7 @@
 #include "chemcore/sdfmol.h"
 
+#include "text_lines.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -13,6 +15,8 @@ namespace chemcore {
 
 namespace {
 
+using detail::splitLines;
+
 constexpr std::size_t kFileLineWidth = 80;    // molfile lines from a file or the memo
 constexpr std::size_t kStoredLineWidth = 85;  // lines of the STRUC memo
 
@@ -22,20 +26,6 @@ std::string_view trimBlanks(std::string_view s) {
   return s;
 }
 
-// Lines of a text (LF or CR LF), each cut at width characters.
-std::vector<std::string_view> splitLines(std::string_view text, std::size_t width) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line.substr(0, width));
-    start = end + 1;
-  }
-  return lines;
-}
 
 bool toByte(int v, std::uint8_t& out) {
   if (v < 0 || v > 255) return false;

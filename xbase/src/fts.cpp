@@ -97,20 +97,10 @@ std::uint32_t get32(const char* p) {
   return v;
 }
 
-bool writeAll(int fd, const char* p, std::size_t n, std::uint64_t off) {
-  std::size_t done = 0;
-  while (done < n) {
-    ssize_t r = ::pwrite(fd, p + done, n - done, static_cast<off_t>(off + done));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    done += static_cast<std::size_t>(r);
-  }
-  return true;
-}
 
 bool flush(Handle& h) {
   if (h.buffer.empty()) return true;
-  bool ok = writeAll(h.fd, h.buffer.data(), h.buffer.size(), h.written);
+  bool ok = detail::pwriteAll(h.fd, h.buffer.data(), h.buffer.size(), h.written);
   h.written += h.buffer.size();
   h.buffer.clear();
   return ok;
@@ -206,7 +196,7 @@ int FtsClose(int handle) {
       bool ok = !h->failed && flush(*h);
       char cnt[4];
       put32(cnt, h->count);
-      ok = ok && writeAll(h->fd, cnt, 4, 16);
+      ok = ok && detail::pwriteAll(h->fd, cnt, 4, 16);
       if (::close(h->fd) != 0) ok = false;
       if (!ok) result = failWith("Cannot write the text index.\rFile: " + h->path);
     }

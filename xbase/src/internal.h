@@ -39,6 +39,11 @@ void encodeNumber(double v, std::uint8_t* out);
 
 // Whole-file read (with the size limit of a std::string); false on failure.
 bool readWholeFile(int fd, std::string& out, std::string& why);
+// Reads or writes n bytes at offset off, retrying partial transfers;
+// false on an error or an early end of file.
+bool preadAll(int fd, void* buf, std::size_t n, std::uint64_t off);
+bool pwriteAll(int fd, const void* buf, std::size_t n, std::uint64_t off);
+
 // Writes data to path through a temporary file renamed over it.
 bool writeFileAtomic(const std::string& path, std::string_view data, std::string& why);
 std::uint64_t checksum64(const std::uint8_t* p, std::size_t n);

@@ -30,6 +30,9 @@
 
 namespace xbase {
 
+using detail::preadAll;
+using detail::pwriteAll;
+
 using detail::Field;
 
 namespace {
@@ -74,29 +77,6 @@ std::string withExtension(const std::string& path, const char* ext) {
   return path.substr(0, dot) + ext;
 }
 
-bool preadAll(int fd, void* buf, std::size_t n, std::uint64_t off) {
-  auto* p = static_cast<char*>(buf);
-  std::size_t done = 0;
-  while (done < n) {
-    ssize_t r = ::pread(fd, p + done, n - done, static_cast<off_t>(off + done));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    done += static_cast<std::size_t>(r);
-  }
-  return true;
-}
-
-bool pwriteAll(int fd, const void* buf, std::size_t n, std::uint64_t off) {
-  const auto* p = static_cast<const char*>(buf);
-  std::size_t done = 0;
-  while (done < n) {
-    ssize_t r = ::pwrite(fd, p + done, n - done, static_cast<off_t>(off + done));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    done += static_cast<std::size_t>(r);
-  }
-  return true;
-}
 
 void stampDate(char* header) {
   std::time_t now = std::time(nullptr);

@@ -143,6 +143,30 @@ void encodeNumber(double v, std::uint8_t* out) {
   }
 }
 
+bool preadAll(int fd, void* buf, std::size_t n, std::uint64_t off) {
+  auto* p = static_cast<char*>(buf);
+  std::size_t done = 0;
+  while (done < n) {
+    ssize_t r = ::pread(fd, p + done, n - done, static_cast<off_t>(off + done));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    done += static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
+bool pwriteAll(int fd, const void* buf, std::size_t n, std::uint64_t off) {
+  const auto* p = static_cast<const char*>(buf);
+  std::size_t done = 0;
+  while (done < n) {
+    ssize_t r = ::pwrite(fd, p + done, n - done, static_cast<off_t>(off + done));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    done += static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
 bool readWholeFile(int fd, std::string& out, std::string& why) {
   struct stat st{};
   if (::fstat(fd, &st) != 0) {

@@ -9,6 +9,8 @@
 #include "makedb/WriteDatabase.h"
 #include "platform/ScriptedDialogs.h"
 #include "talvex/app/UseDatabase.h"
+#include "talvex/match/Prf_Code.h"
+#include "talvex/spec/Specifications.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -260,4 +262,22 @@ TEST_F(UseDatabaseTest, ATableThatIsNotADbaseFileEndsWithItsName) {
   EXPECT_EQ(run(Edition::Full), app::UseDatabaseResult::Terminate);
   ASSERT_FALSE(dialogs.shown.empty());
   EXPECT_NE(dialogs.shown.back().find("Metal32f.dbf"), std::string::npos) << dialogs.shown.back();
+}
+
+// A damaged index file is not looked into by "Use Database" (only its
+// presence counts); matching through it fails with a message that names the
+// file and the remedy, and nothing else is disturbed.
+TEST_F(UseDatabaseTest, DamagedIndexFileIsNamedWhenItIsUsed) {
+  write(Edition::Full, demo());
+  ASSERT_EQ(run(Edition::Full), app::UseDatabaseResult::Ready);
+  std::ofstream(dir(Edition::Full) / "index_lm.nsx", std::ios::binary | std::ios::trunc) << "not an index";
+  ASSERT_EQ(run(Edition::Full), app::UseDatabaseResult::Ready);
+  QueryState query;
+  query.attach(state, database);
+  ASSERT_TRUE(spec::addLigandRecord(query, database, 1, dialogs));
+  EXPECT_EQ(match::matchSpecifications(query, dialogs), match::MatchResult::Failed);
+  ASSERT_FALSE(dialogs.shown.empty());
+  EXPECT_NE(dialogs.shown.back().find("index_lm.nsx"), std::string::npos) << dialogs.shown.back();
+  EXPECT_NE(dialogs.shown.back().find("Reindex"), std::string::npos) << dialogs.shown.back();
+  EXPECT_TRUE(query.experiments.empty());
 }

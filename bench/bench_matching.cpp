@@ -27,13 +27,6 @@ using match::Strategy;
 
 namespace {
 
-struct NoProgress : db::IndexProgress {
-  void begin() override {}
-  void message(std::string_view) override {}
-  void gauge(std::int64_t, std::int64_t) override {}
-  void end() override {}
-};
-
 struct Opened {
   app::StartupState state;
   db::Database database;
@@ -41,7 +34,7 @@ struct Opened {
   Opened() {
     const fs::path start = bench::syntheticStartFolder();
     const fs::path ini = fs::temp_directory_path() / ("orvale-bench-match-" + std::to_string(::getpid()) + ".ini");
-    NoProgress progress;
+    db::SilentIndexProgress progress;
     app::initStartup(state, db::Edition::Full, start.string() + "/", "help", ini.string(), dialogs);
     if (app::useDatabase(state, database, progress, dialogs, app::SystemLocale{}) != app::UseDatabaseResult::Ready) {
       std::fprintf(stderr, "the synthetic database cannot be used\n");

@@ -55,13 +55,6 @@ struct CliDialogs : platform::Dialogs {
   void yieldToUi() override {}
 };
 
-struct QuietProgress : db::IndexProgress {
-  void begin() override {}
-  void message(std::string_view) override {}
-  void gauge(std::int64_t, std::int64_t) override {}
-  void end() override {}
-};
-
 bool toInt(const std::string& s, int& v) {
   const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
   return r.ec == std::errc() && r.ptr == s.data() + s.size();
@@ -189,7 +182,7 @@ int runMatch(const std::vector<std::string>& args) {
   // A settings file of its own, so that the user's is left alone.
   const auto settings = std::filesystem::temp_directory_path() / ("orvale-match-" + std::to_string(::getpid()) + ".ini");
   CliDialogs dialogs;
-  QuietProgress progress;
+  db::SilentIndexProgress progress;
   app::StartupState state;
   db::Database database;
   app::initStartup(state, edition, startDir, "help", settings.string(), dialogs);

@@ -24,13 +24,6 @@ using talvex::spec::ListKind;
 
 namespace {
 
-struct NoProgress : db::IndexProgress {
-  void begin() override {}
-  void message(std::string_view) override {}
-  void gauge(std::int64_t, std::int64_t) override {}
-  void end() override {}
-};
-
 mk::Experiment exp(int ligand, int metal, const char* year, const char* initials, char medium = 'A',
                    const char* k1 = "", const char* temp = "25", bool mini = true) {
   mk::Experiment e;
@@ -115,7 +108,7 @@ struct Databases {
     EXPECT_TRUE(mk::writeDatabase(mini, (start / "Talvex").string(), mo, error)) << error;
     for (int i = 0; i < 2; ++i) {
       const Edition e = i == 0 ? Edition::Full : Edition::Mini;
-      NoProgress progress;
+      db::SilentIndexProgress progress;
       app::initStartup(state[i], e, start.string() + "/", "help", (start / "norwell.ini").string(), silent);
       EXPECT_EQ(app::useDatabase(state[i], db[i], progress, silent, app::SystemLocale{}), app::UseDatabaseResult::Ready);
     }

@@ -40,6 +40,14 @@ struct IndexProgress {
   virtual ~IndexProgress() = default;
 };
 
+// For building without a window to show the progress in.
+struct SilentIndexProgress : IndexProgress {
+  void begin() override {}
+  void message(std::string_view) override {}
+  void gauge(std::int64_t, std::int64_t) override {}
+  void end() override {}
+};
+
 // Builds one index file of the catalogue into the database folder, with the
 // progress texts. Engine indexes are built on the table opened exclusive,
 // which stays so for the next build; Database::share() ends the building.
